@@ -10,8 +10,14 @@
 // - outputSize 0: returns the size the whole conversion needs and writes nothing.
 // - otherwise converts into at most outputSize units and returns the number written, or 0 when
 //   the output was too small (what fitted is written all the same).
-// - flags must be 0; a character the target cannot represent becomes "?"; invalid UTF-8 input
-//   becomes U+FFFD. An unknown code page or non-zero flags give 0.
+// - flags must be 0; a character the target cannot represent becomes "?" in GBK. Invalid input
+//   becomes U+FFFD: a malformed or cut-off sequence of UTF-8 or GBK, and an unpaired surrogate
+//   in UTF-16 (written as EF BF BD in UTF-8, "?" in GBK). GBK 0x80 is the euro sign, both ways;
+//   GBK 0xFF is U+F8F5 (private use), as on Windows.
+// - An unknown code page, non-zero flags, a null source, a negative size or a null output with
+//   a positive size give 0.
+//
+// Safe to call from several threads at once.
 
 inline constexpr unsigned codePageAnsi = 0;
 inline constexpr unsigned codePageGbk = 936;

@@ -16,7 +16,9 @@ std::string urlEncode(std::string_view text, bool keepAlphanumerics = false,
 std::string gbkToUtf8(std::string_view gbk);
 std::string utf8ToGbk(std::string_view utf8);
 
-// UTF-16 little-endian code units followed by one zero unit.
+// UTF-16 little-endian code units followed by one zero unit; the empty text gives the zero unit
+// alone. A code page that the code page layer does not know gives the empty array.
 ByteArray toUtf16(std::string_view text, unsigned codePage = 65001);
-// Reads the array up to its first zero unit.
+// Reads the array up to its first zero unit (a trailing odd byte is no unit). A code page that
+// the code page layer does not know gives the empty text.
 std::string fromUtf16(const ByteArray& utf16, unsigned codePage = 0);
