@@ -6,7 +6,7 @@
 #include "byte_array.h"
 #include "marketplace_hosts.h"
 
-inline constexpr std::string_view suggestionPattern = R"(\["(.*?)")";
+inline constexpr std::string_view suggestionPattern = R"pattern(\["(.*?)")pattern";
 inline constexpr std::string_view countStartMarker = R"("totalCount":)";
 inline constexpr std::string_view countEndMarker = R"(},")";
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
@@ -8,34 +9,47 @@
 
 // A stand-in for the marketplace: an HTTPS server on 127.0.0.1 (an ephemeral port) with a
 // test CA, answering /sug and /search in the shapes the program reads, recording every request.
+// Beside it listens a plain-HTTP twin serving the same answers, so that a client that follows a
+// redirect to http can be caught. Answers close their connection unless keepAlive is set.
 
 struct RecordedRequest {
     std::string requestLine;                                  // "GET /sug?... HTTP/1.0"
     std::vector<std::pair<std::string, std::string>> headers; // in arrival order
-    std::string header(const std::string& name) const;        // first value, case-insensitive name; "" if absent
+    bool overTls = true;            // false: it came to the plain-HTTP twin
+    bool tlsSessionResumed = false; // the TLS handshake resumed an earlier session
+    int clientPort = 0;             // the client's end of the connection
+    // The first value, the name compared without case; "" if absent.
+    std::string header(const std::string& name) const;
     bool hasHeader(const std::string& name) const;
 };
 
 enum class StandInFault {
     None,
-    NeverAnswers,     // reads the request, then sends nothing until the server stops
-    ResetMidBody,     // promises a longer body, sends part of it, then drops the connection
-    HugeBody,         // streams hugeBodyBytes without a length
-    ZeroByteInBody,   // the normal answer with a zero byte in the middle
-    RedirectToHttps,  // 302 to the same path and query under /moved on this server, over https
-    RedirectToHttp,   // 302 to plain http on 127.0.0.1
-    RedirectLoop,     // 302 to itself, for ever
-    NotFound,         // 404 with an HTML body
+    NeverAnswers,    // reads the request, then sends nothing until the server stops
+    ResetMidBody,    // promises the normal answer, sends its first half (rounded down), then
+                     // drops the connection without a TLS close
+    HugeBody,        // streams hugeBodyBytes without a length: the normal answer over and over
+    ZeroByteInBody,  // the normal answer with a zero byte in the middle
+    RedirectToHttps, // 302 to the same path and query under /moved on this server, over https
+    RedirectToHttp,  // 302 to plain http on 127.0.0.1
+    RedirectLoop,    // 302 to itself, for ever
+    NotFound,        // 404 with notFoundPageBody()
+    Trickle,         // the normal answer in pieces, pausing between them (setTrickle)
 };
 
 enum class StandInCertificate {
-    TestCa,   // signed by the test CA (testCaFile())
-    OtherCa,  // signed by a CA that no client trusts
+    TestCa,    // signed by the test CA (testCaFile())
+    OtherCa,   // signed by a CA that no client trusts
+    WrongName, // signed by the test CA, but for another host name only
 };
 
 struct StandInOptions {
     StandInCertificate certificate = StandInCertificate::TestCa;
     std::chrono::milliseconds latency{0}; // added before every answer
+    int port = 0;                         // 0: an ephemeral port
+    // Normal answers leave the connection open for further requests, as a server would that
+    // offers keep-alive whatever the client asked for; faults always close it.
+    bool keepAlive = false;
 };
 
 class StandInMarketplace {
@@ -46,7 +60,8 @@ public:
     StandInMarketplace& operator=(const StandInMarketplace&) = delete;
 
     int port() const;
-    std::string host() const; // "127.0.0.1:<port>"
+    std::string host() const;  // "127.0.0.1:<port>"
+    int plainHttpPort() const; // the plain-HTTP twin
 
     // Suggestions for a UTF-8 seed keyword. Seeds without an entry get realistic generated ones;
     // an entry with an empty list answers with no suggestion at all.
@@ -59,11 +74,14 @@ public:
     void setSearchBody(const std::string& suggestionUtf8, std::string body);
 
     void setFault(StandInFault fault);
-    void setHugeBodyBytes(std::size_t bytes);
+    void setHugeBodyBytes(std::size_t bytes); // 128 MiB until set
     void setLatency(std::chrono::milliseconds latency);
+    void setTrickle(std::size_t pieceBytes, std::chrono::milliseconds pause); // 16 B, 100 ms
 
     std::vector<RecordedRequest> requests() const;
     void clearRequests();
+    // Whether at least count requests have arrived within the time-out.
+    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
 
 private:
     struct Impl;
@@ -78,3 +96,5 @@ int unusedPort();
 std::string searchPageBody(const std::string& countText);
 // A suggestion answer as the marketplace lays it out, for the given suggestions.
 std::string suggestionAnswerBody(const std::vector<std::string>& suggestionsUtf8);
+// The HTML page of a 404 answer.
+std::string notFoundPageBody();
