@@ -24,13 +24,20 @@ AnalysisRun::AnalysisRun(AnalysisView& view, HttpFetcher& http, RunState& state,
     : m_view(view), m_http(http), m_state(state), m_hosts(std::move(hosts)) {}
 
 void AnalysisRun::operator()() {
+    walkSeeds();
+    m_view.endProgress();
+}
+
+void AnalysisRun::walkSeeds() {
     RegexPattern pattern;
     m_rowNumber = 1;
     const TextList seeds = splitText(m_view.keywordText(), "\r\n");
-    for (const std::string& seed : seeds) {
+    const int seedCount = static_cast<int>(seeds.size());
+    for (int k = 0; k < seedCount; ++k) {
         if (takeStopRequest())
             break;
-        if (analyseSeed(seed, pattern) == SeedOutcome::Failed)
+        m_view.showProgress(k + 1, seedCount, seeds[k]);
+        if (analyseSeed(seeds[k], pattern) == SeedOutcome::Failed)
             return;
         if (takeStopRequest())
             break;

@@ -26,6 +26,8 @@ public:
     void operator()();
 
 private:
+    // Reaches the end of the run, whichever way it ends.
+    void walkSeeds();
     enum class SeedOutcome { Listed, Failed };
 
     SeedOutcome analyseSeed(const std::string& seed, RegexPattern& pattern);

@@ -22,4 +22,8 @@ public:
     virtual void setButtonEnabled(ActionButton button, bool enabled) = 0;
     // Shows a message box and returns once the user has closed it.
     virtual void showMessage(const std::string& text, MessageIcon icon) = 0;
+    // The run is at seed keyword seedNumber (from 1) of seedCount.
+    virtual void showProgress(int seedNumber, int seedCount, const std::string& seed) = 0;
+    // The run has ended, whichever way.
+    virtual void endProgress() = 0;
 };

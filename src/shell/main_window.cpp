@@ -1,8 +1,10 @@
 #include "main_window.h"
 
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -12,11 +14,15 @@
 #include <QShortcut>
 #include <QWindow>
 
+#include "chat_link.h"
+#include "column_sort.h"
 #include "control_skin.h"
 #include "exit_question.h"
 #include "exit_routines.h"
 #include "gbk_qstring.h"
+#include "popup_menu.h"
 #include "result_list_view.h"
+#include "url_opener.h"
 #include "window_analysis_view.h"
 
 namespace {
@@ -29,18 +35,31 @@ QFont headingFont() {
     return font;
 }
 
+const QString title = QStringLiteral("关键字分析");
+
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     return icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information;
 }
 
+template <typename Service, typename Real>
+std::unique_ptr<Service> realUnlessGiven(Service* given) {
+    return given ? nullptr : std::make_unique<Real>();
+}
+
 } // namespace
 
-MainWindow::MainWindow(RunState& state, HttpFetcher& http, MarketplaceHosts hosts, QWidget* parent)
+MainWindow::MainWindow(RunState& state, HttpFetcher& http, MarketplaceHosts hosts,
+                       DesktopServices desktop, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_state(state), m_http(http), m_hosts(std::move(hosts)),
+      m_ownUrlOpener(realUnlessGiven<UrlOpener, DesktopUrlOpener>(desktop.urlOpener)),
+      m_ownPopupMenus(
+          realUnlessGiven<PopupMenuPresenter, QtPopupMenuPresenter>(desktop.popupMenus)),
+      m_urlOpener(desktop.urlOpener ? *desktop.urlOpener : *m_ownUrlOpener),
+      m_popupMenus(desktop.popupMenus ? *desktop.popupMenus : *m_ownPopupMenus),
       m_view(std::make_unique<WindowAnalysisView>(*this)) {
-    setWindowTitle(QStringLiteral("关键字分析"));
+    setWindowTitle(title);
     setFixedSize(outerSize);
     createControls();
     connectHandlers();
@@ -102,6 +121,10 @@ void MainWindow::connectHandlers() {
     connect(m_start, &QPushButton::clicked, this, &MainWindow::startAnalysis);
     connect(m_stop, &QPushButton::clicked, this, &MainWindow::stopAnalysis);
     connect(m_clear, &QPushButton::clicked, this, &MainWindow::clearResults);
+    connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { sortByColumn(m_results, column); });
+    connect(m_list, &ResultListView::listDoubleClicked, this, &MainWindow::openChatLink);
+    connect(m_list, &ResultListView::listRightClicked, this, &MainWindow::showRowMenu);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
@@ -151,6 +174,18 @@ void MainWindow::showRunMessage(const std::string& text, MessageIcon icon,
     box->show();
 }
 
+void MainWindow::showProgress(int seedNumber, int seedCount, const std::string& seed) {
+    setWindowTitle(QStringLiteral("%1 - 正在分析 %2/%3：%4")
+                       .arg(title)
+                       .arg(seedNumber)
+                       .arg(seedCount)
+                       .arg(fromGbk(seed)));
+}
+
+void MainWindow::endProgress() {
+    setWindowTitle(title);
+}
+
 void MainWindow::startAnalysis() {
     applyButtons(ButtonsRunning);
     m_launcher.start([this] { AnalysisRun(*m_view, m_http, m_state, m_hosts)(); });
@@ -164,6 +199,21 @@ void MainWindow::stopAnalysis() {
 void MainWindow::clearResults() {
     applyButtons(ButtonsCleared);
     m_results.deleteAllRows();
+}
+
+void MainWindow::openChatLink() {
+    const int row = m_results.selectedRow();
+    if (row < 0)
+        return;
+    m_urlOpener.open(chatLink(m_results.cellText(row, 2)));
+}
+
+void MainWindow::showRowMenu() {
+    std::vector<MenuEntry> entries;
+    for (const QAction* action : m_menu->actions())
+        if (action->isVisible())
+            entries.push_back({action->text(), !action->isEnabled(), action->isChecked()});
+    m_popupMenus.track(entries, QCursor::pos() + QPoint(3, 3), this);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

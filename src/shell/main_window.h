@@ -11,11 +11,19 @@
 #include "analysis_run.h"
 #include "result_list_model.h"
 
+class PopupMenuPresenter;
 class QMenu;
+class UrlOpener;
 class QPlainTextEdit;
 class QPushButton;
 class ResultListView;
 class WindowAnalysisView;
+
+// The desktop's services that the window uses; null: the real ones.
+struct DesktopServices {
+    UrlOpener* urlOpener = nullptr;
+    PopupMenuPresenter* popupMenus = nullptr;
+};
 
 // The program's one window. Every handler runs on the main thread; the analysis run reaches the
 // window only through WindowAnalysisView.
@@ -25,7 +33,7 @@ public:
     static constexpr QSize outerSize{828, 482};
 
     MainWindow(RunState& state, HttpFetcher& http, MarketplaceHosts hosts = {},
-               QWidget* parent = nullptr);
+               DesktopServices desktop = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     ResultListModel& results() { return m_results; }
@@ -37,6 +45,8 @@ public:
                          const std::string& count);
     void setButtonEnabled(ActionButton button, bool enabled);
     void showRunMessage(const std::string& text, MessageIcon icon, std::function<void()> onClosed);
+    void showProgress(int seedNumber, int seedCount, const std::string& seed);
+    void endProgress();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -55,12 +65,18 @@ private:
     void startAnalysis();
     void stopAnalysis();
     void clearResults();
+    void openChatLink();
+    void showRowMenu();
 
     RunState& m_state;
     HttpFetcher& m_http;
     MarketplaceHosts m_hosts;
     ResultListModel m_results;
     QMargins m_frameMargins{-1, -1, -1, -1};
+    std::unique_ptr<UrlOpener> m_ownUrlOpener;
+    std::unique_ptr<PopupMenuPresenter> m_ownPopupMenus;
+    UrlOpener& m_urlOpener;
+    PopupMenuPresenter& m_popupMenus;
 
     QPushButton* m_heading = nullptr;
     QPlainTextEdit* m_keywords = nullptr;

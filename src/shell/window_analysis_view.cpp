@@ -36,3 +36,14 @@ void WindowAnalysisView::showMessage(const std::string& text, MessageIcon icon) 
         Qt::QueuedConnection);
     whenClosed.wait();
 }
+
+void WindowAnalysisView::showProgress(int seedNumber, int seedCount, const std::string& seed) {
+    QMetaObject::invokeMethod(
+        &m_window, [&] { m_window.showProgress(seedNumber, seedCount, seed); },
+        Qt::BlockingQueuedConnection);
+}
+
+void WindowAnalysisView::endProgress() {
+    QMetaObject::invokeMethod(
+        &m_window, [&] { m_window.endProgress(); }, Qt::BlockingQueuedConnection);
+}

@@ -15,6 +15,8 @@ public:
                          const std::string& count) override;
     void setButtonEnabled(ActionButton button, bool enabled) override;
     void showMessage(const std::string& text, MessageIcon icon) override;
+    void showProgress(int seedNumber, int seedCount, const std::string& seed) override;
+    void endProgress() override;
 
 private:
     MainWindow& m_window;

@@ -204,3 +204,35 @@ TEST_F(AnalysisRunTest, ReleasedMatchResultsStayReleasedWhileTheRunGoesOn) {
 }
 
 } // namespace
+
+namespace {
+
+struct ProgressCase {
+    const char* name;
+    const char* keywords;
+    bool stopDuringFirst;
+    std::vector<std::string> progress;
+};
+
+class AnalysisRunProgressTest : public AnalysisRunTest,
+                                public ::testing::WithParamInterface<ProgressCase> {};
+
+TEST_P(AnalysisRunProgressTest, ReportsEachSeedAndTheEndWhicheverWayItEnds) {
+    marketplace.setSuggestions("none", {});
+    view.keywords = GetParam().keywords;
+    if (GetParam().stopDuringFirst)
+        view.onRowAppended = [this](const FakeAnalysisView::Row&) { state.stopRequested = 1; };
+    run();
+    EXPECT_EQ(view.progress, GetParam().progress);
+    EXPECT_EQ(view.events.back(), "progress");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, AnalysisRunProgressTest,
+    ::testing::Values(ProgressCase{"Completed", "a\r\nb", false, {"1/2:a", "2/2:b", "end"}},
+                      ProgressCase{"Stopped", "a\r\nb\r\nc", true, {"1/3:a", "end"}},
+                      ProgressCase{"Failed", "a\r\nnone\r\nb", false, {"1/3:a", "2/3:none", "end"}},
+                      ProgressCase{"NoSeeds", "", false, {"end"}}),
+    [](const ::testing::TestParamInfo<ProgressCase>& info) { return info.param.name; });
+
+} // namespace

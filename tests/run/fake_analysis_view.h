@@ -23,7 +23,9 @@ public:
     std::vector<Row> rows;
     std::vector<Message> messages;
     std::vector<ButtonWrite> buttonWrites;
-    // "row", "message", "button": the order in which the run reached the window.
+    std::vector<std::string> progress; // "k/n:seed", then "end"
+
+    // "row", "message", "button", "progress": the order in which the run reached the window.
     std::vector<std::string> events;
     std::function<void(const Row&)> onRowAppended;
     std::function<void(const Message&)> onMessage;
@@ -41,6 +43,17 @@ public:
     void setButtonEnabled(ActionButton button, bool enabled) override {
         buttonWrites.push_back({button, enabled});
         events.emplace_back("button");
+    }
+
+    void showProgress(int seedNumber, int seedCount, const std::string& seed) override {
+        progress.push_back(std::to_string(seedNumber) + "/" + std::to_string(seedCount) + ":" +
+                           seed);
+        events.emplace_back("progress");
+    }
+
+    void endProgress() override {
+        progress.emplace_back("end");
+        events.emplace_back("progress");
     }
 
     void showMessage(const std::string& text, MessageIcon icon) override {

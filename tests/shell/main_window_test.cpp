@@ -26,7 +26,6 @@ private slots:
     void stopAppliesStoppedAtOnceAndTheRunEndsAfterItsSeed();
     void failedRunLeavesOnlyStopEnabled();
     void secondStartDuringARunStartsNothing();
-    void clearBetweenAppendsKeepsCellsOnTheirRows();
     void escapeAsksAndCancelKeepsEverything();
 };
 
@@ -294,26 +293,6 @@ void MainWindowTest::secondStartDuringARunStartsNothing() {
     for (const auto& request : f.marketplace.requests())
         suggestionQueries += request.requestLine.starts_with("GET /sug") ? 1 : 0;
     QCOMPARE(suggestionQueries, 1);
-}
-
-void MainWindowTest::clearBetweenAppendsKeepsCellsOnTheirRows() {
-    WindowFixture f;
-    f.marketplace.setSuggestions("a", {"a1", "a2", "a3", "a4"});
-    f.keywords()->setPlainText(QStringLiteral("a"));
-    // Clear is handled right before every second row reaches the window.
-    f.window->results().setObjectName(QStringLiteral("results"));
-    int appended = 0;
-    connect(&f.window->results(), &QAbstractItemModel::rowsAboutToBeInserted, this, [&] {
-        if (++appended % 2 == 0)
-            QMetaObject::invokeMethod(f.clear(), &QPushButton::click, Qt::QueuedConnection);
-    });
-    f.start()->click();
-    QTRY_VERIFY_WITH_TIMEOUT(WindowFixture::runMessage(), 10000);
-    WindowFixture::closeRunMessages();
-    QTRY_VERIFY(!f.window->runActive());
-    ResultListModel& rows = f.window->results();
-    for (int row = 0; row < rows.rowCount(); ++row)
-        QCOMPARE(rows.cellText(row, 2), "a" + rows.cellText(row, 0));
 }
 
 void MainWindowTest::escapeAsksAndCancelKeepsEverything() {

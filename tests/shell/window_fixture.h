@@ -10,6 +10,7 @@
 #include <QTableView>
 
 #include "curl_http_client.h"
+#include "fake_desktop.h"
 #include "main_window.h"
 #include "standin_marketplace.h"
 
@@ -18,7 +19,8 @@ struct WindowFixture {
     WindowFixture() {
         state.matchResults.create();
         window = std::make_unique<MainWindow>(
-            state, http, MarketplaceHosts{marketplace.host(), marketplace.host()});
+            state, http, MarketplaceHosts{marketplace.host(), marketplace.host()},
+            DesktopServices{&urlOpener, &popupMenus});
         window->show();
     }
 
@@ -39,6 +41,7 @@ struct WindowFixture {
     QPushButton* clear() const { return control("按钮_清空"); }
     QPushButton* import() const { return control("按钮_导入商家"); }
     QPlainTextEdit* keywords() const { return control<QPlainTextEdit>("关键字输入框"); }
+    QTableView* list() const { return control<QTableView>("超级列表框1"); }
 
     // Clear / Stop / Start / Import enabled, as one string such as "0100".
     QString buttons() const {
@@ -67,5 +70,7 @@ struct WindowFixture {
                          .stallTimeout = std::chrono::seconds(5),
                          .caFile = testCaFile()}};
     RunState state;
+    FakeUrlOpener urlOpener;
+    FakePopupMenus popupMenus;
     std::unique_ptr<MainWindow> window;
 };
