@@ -19,6 +19,8 @@ void releaseMatchResults() {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Lets the desktop match the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("keyword-scout"));
     processRunState().matchResults.create();
     registerExitRoutine(releaseMatchResults);
     ProcessFetcher http;

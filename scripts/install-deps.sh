@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   clang libclang-rt-14-dev
   fonts-noto-cjk xvfb xauth imagemagick
+  desktop-file-utils xdg-utils ca-certificates
 )
 
 missing=()
