@@ -1,6 +1,6 @@
 // Opens the program's window against an in-process stand-in marketplace, types seed keywords,
-// starts a run with Alt+K as a seller would, closes the completion message and selects a row,
-// then prints "ready" and stays open: scripts/screenshot.sh photographs it under Xvfb.
+// starts a run with a click on Start as a seller would, closes the completion message and selects a
+// row, then prints "ready" and stays open: scripts/screenshot.sh photographs it under Xvfb.
 
 #include <cstdio>
 
@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -45,8 +46,9 @@ int main(int argc, char* argv[]) {
         auto* keywords = window.findChild<QPlainTextEdit*>(QStringLiteral("关键字输入框"));
         keywords->setFocus();
         keywords->insertPlainText(QStringLiteral("连衣裙\n女装\n手机壳"));
-        QTest::keyClick(keywords, Qt::Key_K, Qt::AltModifier);
-        whenRunEnds(window, [&] {
+        auto* start = window.findChild<QPushButton*>(QStringLiteral("按钮_开始分析"));
+        QTest::mouseClick(start, Qt::LeftButton);
+        whenRunEnds(window, [&window, keywords] {
             window.results().selectionModel()->select(window.results().index(2, 0),
                                                       QItemSelectionModel::ClearAndSelect |
                                                           QItemSelectionModel::Rows);
