@@ -214,6 +214,10 @@ struct ProgressCase {
     std::vector<std::string> progress;
 };
 
+void PrintTo(const ProgressCase& progressCase, std::ostream* out) {
+    *out << progressCase.name;
+}
+
 class AnalysisRunProgressTest : public AnalysisRunTest,
                                 public ::testing::WithParamInterface<ProgressCase> {};
 

@@ -14,6 +14,7 @@
 #include <openssl/ssl.h>
 #include <optional>
 #include <pthread.h>
+#include <random>
 #include <set>
 #include <signal.h>
 #include <stdexcept>
@@ -255,11 +256,24 @@ struct StandInMarketplace::Impl {
 
     // What one answer is shaped by, copied when its request arrives.
     struct Behaviour {
-        StandInFault fault = StandInFault::None;
+        StandInFault suggestionFault = StandInFault::None;
+        StandInFault searchFault = StandInFault::None;
+        StandInFault otherFault = StandInFault::None;
         milliseconds latency{0};
         std::size_t hugeBodyBytes = std::size_t{128} << 20;
         std::size_t tricklePieceBytes = 16;
         milliseconds tricklePause{100};
+        std::uint64_t randomSeed = 1;
+        std::size_t randomBodyBytes = 4 << 10;
+        std::size_t zeroBodyBytes = 4 << 10;
+
+        StandInFault faultFor(std::string_view target) const {
+            const std::string_view path = target.substr(0, target.find('?'));
+            if (path == "/sug") {
+                return suggestionFault;
+            }
+            return path == "/search" ? searchFault : otherFault;
+        }
     };
 
     mutable std::mutex mutex;
@@ -443,7 +457,7 @@ struct StandInMarketplace::Impl {
         return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
     }
 
-    Answer answerFor(std::string_view target) {
+    Answer answerFor(std::string_view target, bool invalidUtf8) {
         const auto question = std::min(target.find('?'), target.size());
         const std::string_view path = target.substr(0, question);
         const std::string_view query = target.substr(std::min(question + 1, target.size()));
@@ -453,10 +467,16 @@ struct StandInMarketplace::Impl {
             std::string body;
             if (const auto found = suggestionBodies.find(q); found != suggestionBodies.end()) {
                 body = found->second;
-            } else if (const auto listed = suggestions.find(q); listed != suggestions.end()) {
-                body = suggestionAnswerBody(listed->second);
             } else {
-                body = suggestionAnswerBody(generatedSuggestions(q));
+                const auto listed = suggestions.find(q);
+                std::vector<std::string> offered =
+                    listed != suggestions.end() ? listed->second : generatedSuggestions(q);
+                if (invalidUtf8) {
+                    for (std::size_t i = 0; i < offered.size(); ++i) {
+                        offered[i] = invalidUtf8Suggestion(offered[i], i);
+                    }
+                }
+                body = suggestionAnswerBody(offered);
             }
             return {"200 OK", "application/json;charset=UTF-8", std::move(body)};
         }
@@ -490,7 +510,8 @@ struct StandInMarketplace::Impl {
         }
         const std::string tlsBase = "https://127.0.0.1:" + std::to_string(tls.port);
         const std::string plainBase = "http://127.0.0.1:" + std::to_string(plain.port);
-        switch (now.fault) {
+        const StandInFault fault = now.faultFor(target);
+        switch (fault) {
         case StandInFault::NeverAnswers: {
             std::unique_lock lock(mutex);
             changed.wait(lock, [&] { return stopping; });
@@ -515,12 +536,21 @@ struct StandInMarketplace::Impl {
             break;
         }
 
-        Answer answer = now.fault == StandInFault::NotFound
+        Answer answer = fault == StandInFault::NotFound
                             ? Answer{"404 Not Found", "text/html", notFoundPageBody()}
-                            : answerFor(target);
-        switch (now.fault) {
+                            : answerFor(target, fault == StandInFault::InvalidUtf8);
+        switch (fault) {
         case StandInFault::ZeroByteInBody:
             answer.body.insert(answer.body.size() / 2, 1, '\0');
+            break;
+        case StandInFault::RandomBody:
+            answer.body = randomBody(now.randomSeed, now.randomBodyBytes);
+            break;
+        case StandInFault::ZeroBody:
+            answer.body.assign(now.zeroBodyBytes, '\0');
+            break;
+        case StandInFault::EmptyBody:
+            answer.body.clear();
             break;
         case StandInFault::ResetMidBody:
             connection.write(
@@ -529,6 +559,9 @@ struct StandInMarketplace::Impl {
             return false;
         case StandInFault::HugeBody:
             sendRepeated(connection, answer, now.hugeBodyBytes);
+            return false;
+        case StandInFault::HugePaddedBody:
+            sendPadded(connection, answer, now.hugeBodyBytes);
             return false;
         case StandInFault::Trickle:
             sendTrickling(connection, answer, now);
@@ -563,6 +596,22 @@ struct StandInMarketplace::Impl {
         while (sent < total) {
             const std::size_t piece = std::min(pattern.size(), total - sent);
             if (isStopping() || !connection.write(std::string_view(pattern).substr(0, piece))) {
+                return;
+            }
+            sent += piece;
+        }
+        connection.closeCleanly();
+    }
+
+    void sendPadded(Connection& connection, const Answer& answer, std::size_t total) {
+        if (!connection.write(responseHead(answer.statusLine, answer.contentType, std::nullopt)) ||
+            !connection.write(std::string_view(answer.body).substr(0, total))) {
+            return;
+        }
+        const std::string padding(std::size_t{1} << 14, ' ');
+        for (std::size_t sent = std::min(answer.body.size(), total); sent < total;) {
+            const std::size_t piece = std::min(padding.size(), total - sent);
+            if (isStopping() || !connection.write(std::string_view(padding).substr(0, piece))) {
                 return;
             }
             sent += piece;
@@ -645,12 +694,35 @@ void StandInMarketplace::setSearchBody(const std::string& suggestionUtf8, std::s
 
 void StandInMarketplace::setFault(StandInFault fault) {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->behaviour.fault = fault;
+    m_impl->behaviour.suggestionFault = fault;
+    m_impl->behaviour.searchFault = fault;
+    m_impl->behaviour.otherFault = fault;
+}
+
+void StandInMarketplace::setFault(StandInFault fault, StandInService service) {
+    if (service == StandInService::All) {
+        setFault(fault);
+        return;
+    }
+    std::lock_guard lock(m_impl->mutex);
+    (service == StandInService::Suggestions ? m_impl->behaviour.suggestionFault
+                                            : m_impl->behaviour.searchFault) = fault;
 }
 
 void StandInMarketplace::setHugeBodyBytes(std::size_t bytes) {
     std::lock_guard lock(m_impl->mutex);
     m_impl->behaviour.hugeBodyBytes = bytes;
+}
+
+void StandInMarketplace::setRandomBody(std::uint64_t seed, std::size_t bytes) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->behaviour.randomSeed = seed;
+    m_impl->behaviour.randomBodyBytes = bytes;
+}
+
+void StandInMarketplace::setZeroBodyBytes(std::size_t bytes) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->behaviour.zeroBodyBytes = bytes;
 }
 
 void StandInMarketplace::setLatency(std::chrono::milliseconds latency) {
@@ -730,4 +802,34 @@ std::string notFoundPageBody() {
     return "<html>\r\n<head><title>404 Not Found</title></head>\r\n<body>\r\n"
            "<center><h1>404 Not Found</h1></center>\r\n<hr><center>Tengine</center>\r\n"
            "</body>\r\n</html>\r\n";
+}
+
+std::string randomBody(std::uint64_t seed, std::size_t bytes) {
+    std::mt19937_64 engine(seed);
+    std::string body;
+    body.reserve(bytes);
+    while (body.size() < bytes) {
+        std::uint64_t number = engine();
+        for (int i = 0; i < 8 && body.size() < bytes; ++i, number >>= 8) {
+            body += static_cast<char>(number & 0xFF);
+        }
+    }
+    return body;
+}
+
+std::string invalidUtf8Suggestion(const std::string& suggestionUtf8, std::size_t index) {
+    switch (index % 6) {
+    case 0:
+        return suggestionUtf8 + "\x80";
+    case 1:
+        return suggestionUtf8 + "\xE4\xB8";
+    case 2:
+        return "\xC0\xAF" + suggestionUtf8;
+    case 3:
+        return suggestionUtf8 + "\xED\xA0\x80";
+    case 4:
+        return "\xFF" + suggestionUtf8;
+    default:
+        return suggestionUtf8 + "\xF4\x90\x80\x80";
+    }
 }

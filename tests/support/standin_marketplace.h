@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,6 +36,19 @@ enum class StandInFault {
     RedirectLoop,    // 302 to itself, for ever
     NotFound,        // 404 with notFoundPageBody()
     Trickle,         // the normal answer in pieces, pausing between them (setTrickle)
+    RandomBody,      // 200 with randomBody() of the seed and size given to setRandomBody
+    ZeroBody,        // 200 with a body of zero bytes only (setZeroBodyBytes)
+    EmptyBody,       // 200 with Content-Length 0
+    InvalidUtf8,     // suggestion answers carry invalidUtf8Suggestion(suggestion, its index)
+                     // instead of each listed or generated suggestion; other answers as normal
+    HugePaddedBody,  // streams hugeBodyBytes without a length: the normal answer once, then spaces
+};
+
+// Which requests a fault set with setFault(fault, service) shapes.
+enum class StandInService {
+    All,         // every request, whatever its path
+    Suggestions, // /sug only
+    Search,      // /search only
 };
 
 enum class StandInCertificate {
@@ -73,8 +87,12 @@ public:
     // The whole body of the search page for a suggestion (overrides setCount).
     void setSearchBody(const std::string& suggestionUtf8, std::string body);
 
-    void setFault(StandInFault fault);
-    void setHugeBodyBytes(std::size_t bytes); // 128 MiB until set
+    void setFault(StandInFault fault); // for every request
+    // For the requests of one service; the others keep the fault they had.
+    void setFault(StandInFault fault, StandInService service);
+    void setHugeBodyBytes(std::size_t bytes);                  // 128 MiB until set
+    void setRandomBody(std::uint64_t seed, std::size_t bytes); // seed 1, 4 KiB until set
+    void setZeroBodyBytes(std::size_t bytes);                  // 4 KiB until set
     void setLatency(std::chrono::milliseconds latency);
     void setTrickle(std::size_t pieceBytes, std::chrono::milliseconds pause); // 16 B, 100 ms
 
@@ -98,3 +116,10 @@ std::string searchPageBody(const std::string& countText);
 std::string suggestionAnswerBody(const std::vector<std::string>& suggestionsUtf8);
 // The HTML page of a 404 answer.
 std::string notFoundPageBody();
+// The same bytes for the same seed and size on every machine: the first bytes of the
+// std::mt19937_64 stream of the seed, each number taken least significant byte first.
+std::string randomBody(std::uint64_t seed, std::size_t bytes);
+// The suggestion made invalid UTF-8 in one of six ways, chosen by index % 6: a stray
+// continuation byte after it, a cut-off sequence after it, an overlong '/' before it, an encoded
+// surrogate after it, the byte FF before it, a code point beyond U+10FFFF after it.
+std::string invalidUtf8Suggestion(const std::string& suggestionUtf8, std::size_t index);
