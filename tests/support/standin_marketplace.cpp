@@ -290,7 +290,9 @@ struct StandInMarketplace::Impl {
     Listening tls;
     Listening plain;
 
-    void start(Listening& listening, std::unique_ptr<httplib::Server> server, int port) {
+    // Both listeners are bound before either serves, so that every port is known to the
+    // serving threads from their start.
+    void bind(Listening& listening, std::unique_ptr<httplib::Server> server, int port) {
         // Without the default SO_REUSEPORT a fixed port that is taken fails instead of being
         // shared with whoever holds it.
         server->set_socket_options([](socket_t socket) {
@@ -303,16 +305,20 @@ struct StandInMarketplace::Impl {
             throw std::runtime_error("the stand-in marketplace cannot listen on 127.0.0.1:" +
                                      std::to_string(port));
         }
+        listening.server = std::move(server);
+    }
+
+    void listen(Listening& listening) {
+        httplib::Server* server = listening.server.get();
         auto ended = std::make_shared<std::atomic<bool>>(false);
-        listening.thread = std::thread([raw = server.get(), ended] {
-            raw->listen_after_bind();
+        listening.thread = std::thread([server, ended] {
+            server->listen_after_bind();
             *ended = true;
         });
         // stop() does nothing to a server that has not begun to listen.
         while (!server->is_running() && !*ended) {
             std::this_thread::sleep_for(milliseconds(1));
         }
-        listening.server = std::move(server);
     }
 
     void stop() {
@@ -646,9 +652,11 @@ StandInMarketplace::StandInMarketplace(StandInOptions options) : m_impl(std::mak
     auto serve = [impl = m_impl.get()](int socket, SSL_CTX* tls) { impl->serve(socket, tls); };
     const auto [certificate, key] = certificateFiles(options.certificate);
     try {
-        m_impl->start(m_impl->tls, std::make_unique<TlsListener>(certificate, key, serve),
-                      options.port);
-        m_impl->start(m_impl->plain, std::make_unique<PlainListener>(serve), 0);
+        m_impl->bind(m_impl->tls, std::make_unique<TlsListener>(certificate, key, serve),
+                     options.port);
+        m_impl->bind(m_impl->plain, std::make_unique<PlainListener>(serve), 0);
+        m_impl->listen(m_impl->tls);
+        m_impl->listen(m_impl->plain);
     } catch (...) {
         m_impl->stop();
         throw;
