@@ -5,7 +5,7 @@
 class MainWindow;
 
 // Carries the run's calls from its worker thread to the window on the main thread, and waits
-// for each. Never call it from the main thread: a blocking call onto the own thread deadlocks.
+// for each. Never call it from the main thread: waiting there for the own thread deadlocks.
 class WindowAnalysisView final : public AnalysisView {
 public:
     explicit WindowAnalysisView(MainWindow& window) : m_window(window) {}
