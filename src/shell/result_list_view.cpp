@@ -36,6 +36,7 @@ ResultListView::ResultListView(ResultListModel& model, QWidget* parent)
     setPalette(colours);
 
     verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     QHeaderView* header = horizontalHeader();
     header->setSectionsMovable(false);
