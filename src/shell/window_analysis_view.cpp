@@ -1,48 +1,51 @@
 #include "window_analysis_view.h"
 
-#include <atomic>
-#include <future>
-
 #include <QMetaObject>
 
 #include "main_window.h"
 
-namespace {
-
-// Runs work on the window's thread; returns once work has run there. Qt's own event queue would
-// order the two threads just as well, but Qt is not built for ThreadSanitizer, so the handover
-// is also made with an atomic and a future that it can see.
-template <typename Work> void runOnWindowThread(MainWindow& window, Work&& work) {
-    std::atomic<bool> handedOver{false};
-    std::promise<void> done;
-    std::future<void> finished = done.get_future();
-    handedOver.store(true, std::memory_order_release);
-    QMetaObject::invokeMethod(
-        &window,
-        [&] {
-            handedOver.load(std::memory_order_acquire);
-            work();
-            done.set_value();
-        },
-        Qt::QueuedConnection);
-    finished.wait();
+void WindowAnalysisView::callOnWindowThread(std::function<void()> call) {
+    std::packaged_task<void()> task(std::move(call));
+    std::future<void> done = task.get_future();
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.push_back(std::move(task));
+    }
+    // The call travels through m_pending and its end through the future: Qt's event queue and
+    // semaphore would order the threads as well, but Qt is not built for ThreadSanitizer, which
+    // would then see our data cross unordered. The queued call only wakes the window's thread;
+    // invoked by name, it carries nothing that our code wrote.
+    QMetaObject::invokeMethod(this, "runPendingCalls", Qt::QueuedConnection);
+    done.wait();
 }
 
-} // namespace
+void WindowAnalysisView::runPendingCalls() {
+    for (;;) {
+        std::packaged_task<void()> task;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_pending.empty())
+                return;
+            task = std::move(m_pending.front());
+            m_pending.pop_front();
+        }
+        task();
+    }
+}
 
 std::string WindowAnalysisView::keywordText() {
     std::string text;
-    runOnWindowThread(m_window, [&] { text = m_window.keywordText(); });
+    callOnWindowThread([&] { text = m_window.keywordText(); });
     return text;
 }
 
 void WindowAnalysisView::appendResultRow(const std::string& title, const std::string& keyword,
                                          const std::string& count) {
-    runOnWindowThread(m_window, [&] { m_window.appendResultRow(title, keyword, count); });
+    callOnWindowThread([&] { m_window.appendResultRow(title, keyword, count); });
 }
 
 void WindowAnalysisView::setButtonEnabled(ActionButton button, bool enabled) {
-    runOnWindowThread(m_window, [&] { m_window.setButtonEnabled(button, enabled); });
+    callOnWindowThread([&] { m_window.setButtonEnabled(button, enabled); });
 }
 
 void WindowAnalysisView::showMessage(const std::string& text, MessageIcon icon) {
@@ -50,15 +53,15 @@ void WindowAnalysisView::showMessage(const std::string& text, MessageIcon icon) 
     // waits for the box to close.
     std::promise<void> closed;
     std::future<void> whenClosed = closed.get_future();
-    runOnWindowThread(
-        m_window, [&] { m_window.showRunMessage(text, icon, [&closed] { closed.set_value(); }); });
+    callOnWindowThread(
+        [&] { m_window.showRunMessage(text, icon, [&closed] { closed.set_value(); }); });
     whenClosed.wait();
 }
 
 void WindowAnalysisView::showProgress(int seedNumber, int seedCount, const std::string& seed) {
-    runOnWindowThread(m_window, [&] { m_window.showProgress(seedNumber, seedCount, seed); });
+    callOnWindowThread([&] { m_window.showProgress(seedNumber, seedCount, seed); });
 }
 
 void WindowAnalysisView::endProgress() {
-    runOnWindowThread(m_window, [&] { m_window.endProgress(); });
+    callOnWindowThread([&] { m_window.endProgress(); });
 }

@@ -1,12 +1,21 @@
 #pragma once
 
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
+
+#include <QObject>
+
 #include "analysis_view.h"
 
 class MainWindow;
 
 // Carries the run's calls from its worker thread to the window on the main thread, and waits
 // for each. Never call it from the main thread: waiting there for the own thread deadlocks.
-class WindowAnalysisView final : public AnalysisView {
+// Made on the main thread, whose event loop runs the calls.
+class WindowAnalysisView final : public QObject, public AnalysisView {
+    Q_OBJECT
 public:
     explicit WindowAnalysisView(MainWindow& window) : m_window(window) {}
 
@@ -19,5 +28,11 @@ public:
     void endProgress() override;
 
 private:
+    // Runs call on the window's thread and returns once it has run there.
+    void callOnWindowThread(std::function<void()> call);
+    Q_INVOKABLE void runPendingCalls();
+
     MainWindow& m_window;
+    std::mutex m_mutex;
+    std::deque<std::packaged_task<void()>> m_pending;
 };

@@ -43,6 +43,8 @@ void ExitTest::okEndsTheProcessWithZero_data() {
 void ExitTest::okEndsTheProcessWithZero() {
     QFETCH(QString, mode);
     QProcess probe;
+    // A sanitizer report in the child goes to its stderr: shown with this test's output.
+    probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     probe.start(QStringLiteral(EXIT_PROBE_PATH), {mode});
     QVERIFY(probe.waitForStarted());
     QVERIFY2(probe.waitForReadyRead(20000), "the exit question never came");
