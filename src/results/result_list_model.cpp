@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "text_encoding.h"
+#include "gbk_qstring.h"
 
 namespace {
 
@@ -171,8 +171,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(gbkToUtf8(m_rows[static_cast<std::size_t>(index.row())]
-                                                      [static_cast<std::size_t>(index.column())]));
+        return fromGbk(m_rows[static_cast<std::size_t>(index.row())]
+                             [static_cast<std::size_t>(index.column())]);
     case Qt::TextAlignmentRole:
         return alignment(index.column());
     default:
